@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string_view>
+
+// The console as the dialogue uses it. Texts are given in UTF-8 and are
+// written in the console's encoding: UTF-8 where the user's character set
+// is UTF-8, single Windows-1252 bytes otherwise.
+
+// Call once, before anything is read or written.
+void console_begin();
+
+// Writes `text` to standard output and flushes it, so that a prompt is on
+// screen before the program waits.
+void console_print(std::string_view text);
+
+// Writes `text` to standard error.
+void console_error(std::string_view text);
+
+// Reads one number as "%lf" would in the "C" locale: skips white space,
+// then takes an optional sign, digits with an optional decimal point and an
+// optional exponent. Whatever follows stays unread. False when the input
+// holds no such number there, or has ended.
+bool console_read_number(double& value);

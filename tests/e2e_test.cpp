@@ -1,0 +1,307 @@
+// The built program, run in a scratch folder with piped input and checked
+// byte for byte.
+
+#include <gtest/gtest.h>
+#include <locale.h>
+#include <sys/stat.h>
+
+#include <cmath>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "support/files.h"
+#include "support/named_case.h"
+#include "support/process.h"
+#include "sweep.h"
+
+namespace {
+
+// The console texts in Windows-1252 (0xED is í, 0xF3 ó, 0xF1 ñ).
+const std::string banner =
+    "\n Este programa calcula y dibuja las l\xEDneas de separacion"
+    "\n  de fases para una disoluci\xF3n ideal"
+    "\n dando ls temperaturas de ebullicion y calores latentes de los"
+    "\n dos componentes puros"
+    "\nGuarda los resultados en el archivo de texto Disol_ideal.dat"
+    "\n Para que dibuje es necesario tener el programa libre wgnuplot.exe"
+    "\n en la misma carpeta que este ejecutable"
+    "\n o bien a\xF1"
+    "adir a la variable de entorno PATH"
+    "\nla carpeta donde se encuentre wgnuplot.exe"
+    "\n el archivo Disol_ideal.gnp es para uso del programa wgnuplot.exe"
+    "\n\n\nTemperaturas de ebullici\xF3n T1, T2 (dar T1<T2 en K): ";
+const std::string second_prompt = "\nCalores latentes L1/R, L2/R (K): ";
+const std::string dialogue = banner + second_prompt;
+
+std::string as_utf8(const std::string& cp1252)
+{
+    std::string out;
+    for (const char c : cp1252) {
+        switch (static_cast<unsigned char>(c)) {
+        case 0xED: out += "\xC3\xAD"; break;
+        case 0xF3: out += "\xC3\xB3"; break;
+        case 0xF1: out += "\xC3\xB1"; break;
+        case 0xFA: out += "\xC3\xBA"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// The table as the C library's printf writes it for the sweep's rows.
+std::string expected_table(const DiagramInput& in)
+{
+    char text[1024];
+    std::snprintf(text, sizeof text,
+                  "#Diagrama T/x de una disolucion ideal"
+                  "\n#T1 = %.2f K, L1 = %f K (L1/R)"
+                  "\n#T2 = %.2f K, L2 = %f K (L2/R)"
+                  "\n#    T     xl      xg   "
+                  "\n#=======================",
+                  in.T1, in.L1, in.T2, in.L2);
+    std::string table = text;
+    sweep_diagram(in, [&](const DiagramRow& row) {
+        std::snprintf(text, sizeof text, "\n%.2f %f %f", row.T, row.xl, row.xg);
+        table += text;
+    });
+    return table;
+}
+
+std::size_t count_lines(const std::string& text)
+{
+    std::size_t lines = 1;
+    for (const char c : text) {
+        lines += c == '\n';
+    }
+    return lines;
+}
+
+bool locale_installed(const char* name)
+{
+    const locale_t locale = ::newlocale(LC_ALL_MASK, name, nullptr);
+    if (locale != nullptr) {
+        ::freelocale(locale);
+    }
+    return locale != nullptr;
+}
+
+class Tool : public testing::Test {
+protected:
+    ProcessSetup setup(const Environment& extra = {}) const
+    {
+        ProcessSetup s;
+        s.argv = {DISOL_EXE};
+        s.cwd = scratch_.path();
+        s.env = neutral_environment();
+        s.env["LC_ALL"] = "C";
+        for (const auto& [name, value] : extra) {
+            s.env[name] = value;
+        }
+        return s;
+    }
+
+    ProcessResult run(const std::string& input, const Environment& extra = {}) const
+    {
+        return run_process(setup(extra), input);
+    }
+
+    std::string table() const { return read_file(scratch_ / "Disol_ideal.dat"); }
+
+    ScratchDir scratch_;
+};
+
+const std::string standard_input = "350 380\n3500 4000\n";
+const DiagramInput standard{350, 380, 3500, 4000};
+
+TEST_F(Tool, StandardRunWritesTheDialogueAndTheTable)
+{
+    const ProcessResult r = run(standard_input);
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(r.err, "");
+
+    const std::string t = table();
+    EXPECT_EQ(t, expected_table(standard));
+    EXPECT_EQ(count_lines(t), 5u + 1002u);
+    EXPECT_EQ(t.substr(0, 1), "#");
+    EXPECT_NE(t.find("\n#=======================\n350.00 1.000000 1.000000\n350.03 "),
+              std::string::npos);
+    EXPECT_EQ(t.substr(t.size() - 52), "\n380.00 0.000000 0.000000\n380.03 -0.000777 -0.001609");
+}
+
+struct EncodingCase : named::Case {
+    Environment env;
+    bool utf8;
+};
+
+class Encoding : public Tool, public testing::WithParamInterface<EncodingCase> {};
+
+TEST_P(Encoding, FollowsTheCharacterSetButNeverTheNumberFormat)
+{
+    const EncodingCase& c = GetParam();
+    const auto found = c.env.find("LC_ALL");
+    if (found != c.env.end() && !locale_installed(found->second.c_str())) {
+        GTEST_SKIP() << "locale " << found->second << " is not installed";
+    }
+    Environment env = c.env;
+    if (found == c.env.end()) {
+        env["LC_ALL"] = "";  // an empty LC_ALL lets LANG decide
+    }
+    const ProcessResult r = run(standard_input, env);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, c.utf8 ? as_utf8(dialogue) : dialogue);
+    EXPECT_EQ(table(), expected_table(standard));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, Encoding,
+    testing::Values(EncodingCase{{"PlainC"}, {{"LC_ALL", "C"}}, false},
+                    EncodingCase{{"CUtf8"}, {{"LC_ALL", "C.UTF-8"}}, true},
+                    EncodingCase{{"LangUtf8"}, {{"LANG", "C.UTF-8"}}, true},
+                    EncodingCase{{"NoLocaleAtAll"}, {}, false},
+                    EncodingCase{{"SpanishUtf8"}, {{"LC_ALL", "es_ES.UTF-8"}}, true},
+                    EncodingCase{{"SpanishNumbersOnly"},
+                                 {{"LANG", "C.UTF-8"}, {"LC_NUMERIC", "es_ES.UTF-8"}},
+                                 true}),
+    named::ByName());
+
+TEST_F(Tool, BannerAndFirstPromptArriveBeforeAnyInput)
+{
+    Process p(setup());
+    ASSERT_TRUE(p.read_until(banner, 60)) << "got only: " << p.out_so_far();
+    EXPECT_FALSE(file_exists(scratch_ / "Disol_ideal.dat"));
+    p.write("350 380\n");
+    ASSERT_TRUE(p.read_until(dialogue, 60)) << "got only: " << p.out_so_far();
+    p.write("3500 4000\n");
+    p.close_input();
+    const ProcessResult r = p.wait(60);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, dialogue);
+}
+
+TEST_F(Tool, FourNumbersOnOneLineAnswerBothPrompts)
+{
+    // Input stays open: the second read must not wait for more.
+    Process p(setup());
+    p.write("350 380 3500 4000\n");
+    const ProcessResult r = p.wait(60);
+    ASSERT_TRUE(r.ended) << "the program waited for more input";
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(table(), expected_table(standard));
+}
+
+struct InputCase : named::Case {
+    const char* input;
+    DiagramInput read;
+};
+
+class InputForms : public Tool, public testing::WithParamInterface<InputCase> {};
+
+TEST_P(InputForms, AreReadAsNumbers)
+{
+    const ProcessResult r = run(GetParam().input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(table(), expected_table(GetParam().read));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, InputForms,
+    testing::Values(
+        InputCase{
+            {"SeparateLines"}, "\n\n  350\n\n\t380\n\n\n3500\n   4000", {350, 380, 3500, 4000}},
+        InputCase{
+            {"TabsAndCarriageReturns"}, "\t350\t380\r\n3500\t\t4000\r\n", {350, 380, 3500, 4000}},
+        InputCase{{"Exponents"}, "3.5e2 3.8E+2\n3.5e3 4e3\n", {350, 380, 3500, 4000}},
+        InputCase{{"SignsAndPoints"}, "+350. 380.5\n.35e4 -4000\n", {350, 380.5, 3500, -4000}},
+        InputCase{
+            {"NoSpaceNeededAfterAPoint"}, "350.5-380\n3500 4000\n", {350.5, -380, 3500, 4000}},
+        InputCase{{"FirstAboveSecond"}, "380 350\n3500 4000\n", {380, 350, 3500, 4000}},
+        InputCase{{"Equal"}, "350 350\n3500 4000\n", {350, 350, 3500, 4000}},
+        InputCase{{"BeyondDouble"}, "1e999 -1e999\n1e-999 4000\n", {HUGE_VAL, -HUGE_VAL, 0, 4000}}),
+    named::ByName());
+
+TEST_F(Tool, EmptyRangeGivesTheHeaderAlone)
+{
+    const ProcessResult r = run("380 350\n3500 4000\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(table(), expected_table({380, 350, 3500, 4000}));
+    EXPECT_EQ(count_lines(table()), 5u);
+}
+
+struct BadInputCase : named::Case {
+    const char* input;
+    bool reached_second_prompt;
+};
+
+class BadInput : public Tool, public testing::WithParamInterface<BadInputCase> {};
+
+TEST_P(BadInput, IsRefusedAndTouchesNoFile)
+{
+    const BadInputCase& c = GetParam();
+    write_file(scratch_ / "Disol_ideal.dat", "earlier table");
+    write_file(scratch_ / "Disol_ideal.gnp", "earlier script");
+    const ProcessResult r = run(c.input);
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, c.reached_second_prompt ? dialogue : banner);
+    EXPECT_EQ(r.err,
+              "\nSe esperaban dos n\xFAmeros, escritos con punto decimal (por ejemplo 350.5).\n");
+    EXPECT_EQ(read_file(scratch_ / "Disol_ideal.dat"), "earlier table");
+    EXPECT_EQ(read_file(scratch_ / "Disol_ideal.gnp"), "earlier script");
+    EXPECT_EQ(folder_entries(scratch_.path()),
+              (std::vector<std::string>{"Disol_ideal.dat", "Disol_ideal.gnp"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, BadInput,
+    testing::Values(BadInputCase{{"NoInput"}, "", false},
+                    BadInputCase{{"OnlyBlanks"}, "  \n\n\t ", false},
+                    BadInputCase{{"Words"}, "trescientos cincuenta\n", false},
+                    BadInputCase{{"DecimalComma"}, "350,5 380\n3500 4000\n", false},
+                    BadInputCase{{"OneNumberThenEnd"}, "350", false},
+                    BadInputCase{{"ExponentWithoutDigits"}, "350e 380\n3500 4000\n", false},
+                    BadInputCase{{"SignAlone"}, "- 380\n3500 4000\n", false},
+                    BadInputCase{{"Infinity"}, "inf 380\n3500 4000\n", false},
+                    BadInputCase{{"EndAtSecondPrompt"}, "350 380\n", true},
+                    BadInputCase{{"WordAtSecondPrompt"}, "350 380\ntres mil\n", true},
+                    BadInputCase{{"CommaAtSecondPrompt"}, "350 380\n3500,0 4000\n", true}),
+    named::ByName());
+
+TEST_F(Tool, EndlessNumberIsRefused)
+{
+    const ProcessResult r = run(std::string(100000, '7'));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(file_exists(scratch_ / "Disol_ideal.dat"));
+}
+
+TEST_F(Tool, FolderInTheWayIsReported)
+{
+    ASSERT_EQ(::mkdir((scratch_ / "Disol_ideal.dat").c_str(), 0755), 0);
+    const ProcessResult r = run(standard_input);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(r.err, "\nNo se pudo guardar el archivo Disol_ideal.dat: Is a directory\n");
+    EXPECT_EQ(folder_entries(scratch_.path()), std::vector<std::string>{"Disol_ideal.dat"});
+    EXPECT_EQ(folder_entries(scratch_ / "Disol_ideal.dat"), std::vector<std::string>{});
+}
+
+TEST_F(Tool, FullDiskKeepsTheEarlierTable)
+{
+    const std::string earlier = expected_table({300, 400, 3000, 3000});
+    write_file(scratch_ / "Disol_ideal.dat", earlier);
+    ProcessSetup s = setup();
+    s.max_file_size = 10000;
+    const ProcessResult r = run_process(s, standard_input);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "\nNo se pudo guardar el archivo Disol_ideal.dat: File too large\n");
+    EXPECT_EQ(table(), earlier);
+    EXPECT_EQ(folder_entries(scratch_.path()), std::vector<std::string>{"Disol_ideal.dat"});
+}
+
+}  // namespace
