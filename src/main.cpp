@@ -7,6 +7,7 @@
 #include "console.h"
 #include "data_file.h"
 #include "diagram.h"
+#include "plot.h"
 #include "sweep.h"
 
 namespace {
@@ -66,7 +67,13 @@ int run_tool()
     if (!writer.close()) {
         return fail(writer.error());
     }
-    return 0;
+
+    // A stale or missing script would draw the wrong diagram: no plotter then.
+    std::string error;
+    if (!write_plot_script(error)) {
+        return fail(error);
+    }
+    return launch_plotter();
 }
 
 int main()

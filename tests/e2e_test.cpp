@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <locale.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 
@@ -34,6 +35,8 @@ const std::string banner =
     "\n\n\nTemperaturas de ebullici\xF3n T1, T2 (dar T1<T2 en K): ";
 const std::string second_prompt = "\nCalores latentes L1/R, L2/R (K): ";
 const std::string dialogue = banner + second_prompt;
+// What the plotter's stand-in prints when it starts.
+const std::string plotter_mark = "[plotter]";
 
 std::string as_utf8(const std::string& cp1252)
 {
@@ -87,8 +90,19 @@ bool locale_installed(const char* name)
     return locale != nullptr;
 }
 
+const std::string script =
+    "plot 'Disol_ideal.dat' using 2:1 with lines"
+    "\nreplot 'Disol_ideal.dat' using 3:1 with lines";
+
+// Each test runs the program in a scratch folder of its own, with the
+// plotter's stand-in first on the PATH.
 class Tool : public testing::Test {
 protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(::symlink(DISOL_FAKE_PLOTTER, (plotter_bin_ / "wgnuplot").c_str()), 0);
+    }
+
     ProcessSetup setup(const Environment& extra = {}) const
     {
         ProcessSetup s;
@@ -96,6 +110,7 @@ protected:
         s.cwd = scratch_.path();
         s.env = neutral_environment();
         s.env["LC_ALL"] = "C";
+        s.env["PATH"] = plotter_bin_.path() + ":/usr/bin:/bin";
         for (const auto& [name, value] : extra) {
             s.env[name] = value;
         }
@@ -108,8 +123,10 @@ protected:
     }
 
     std::string table() const { return read_file(scratch_ / "Disol_ideal.dat"); }
+    bool plotter_ran() const { return file_exists(scratch_ / "plotter_args.txt"); }
 
     ScratchDir scratch_;
+    ScratchDir plotter_bin_;
 };
 
 const std::string standard_input = "350 380\n3500 4000\n";
@@ -120,7 +137,7 @@ TEST_F(Tool, StandardRunWritesTheDialogueAndTheTable)
     const ProcessResult r = run(standard_input);
     ASSERT_TRUE(r.ended);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(r.out, dialogue + plotter_mark);
     EXPECT_EQ(r.err, "");
 
     const std::string t = table();
@@ -152,7 +169,7 @@ TEST_P(Encoding, FollowsTheCharacterSetButNeverTheNumberFormat)
     }
     const ProcessResult r = run(standard_input, env);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, c.utf8 ? as_utf8(dialogue) : dialogue);
+    EXPECT_EQ(r.out, (c.utf8 ? as_utf8(dialogue) : dialogue) + plotter_mark);
     EXPECT_EQ(table(), expected_table(standard));
 }
 
@@ -179,7 +196,7 @@ TEST_F(Tool, BannerAndFirstPromptArriveBeforeAnyInput)
     p.close_input();
     const ProcessResult r = p.wait(60);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(r.out, dialogue + plotter_mark);
 }
 
 TEST_F(Tool, FourNumbersOnOneLineAnswerBothPrompts)
@@ -190,7 +207,7 @@ TEST_F(Tool, FourNumbersOnOneLineAnswerBothPrompts)
     const ProcessResult r = p.wait(60);
     ASSERT_TRUE(r.ended) << "the program waited for more input";
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(r.out, dialogue + plotter_mark);
     EXPECT_EQ(table(), expected_table(standard));
 }
 
@@ -205,7 +222,7 @@ TEST_P(InputForms, AreReadAsNumbers)
 {
     const ProcessResult r = run(GetParam().input);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(r.out, dialogue + plotter_mark);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(table(), expected_table(GetParam().read));
 }
@@ -302,6 +319,84 @@ TEST_F(Tool, FullDiskKeepsTheEarlierTable)
     EXPECT_EQ(r.err, "\nNo se pudo guardar el archivo Disol_ideal.dat: File too large\n");
     EXPECT_EQ(table(), earlier);
     EXPECT_EQ(folder_entries(scratch_.path()), std::vector<std::string>{"Disol_ideal.dat"});
+}
+
+TEST_F(Tool, PlotterIsHandedCompleteFiles)
+{
+    // Longer earlier files show that both are replaced, not overwritten in place.
+    write_file(scratch_ / "Disol_ideal.dat", expected_table({300, 400, 3000, 3000}) + "\n");
+    write_file(scratch_ / "Disol_ideal.gnp", script + script + "\n");
+    const ProcessResult r = run(standard_input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, dialogue + plotter_mark) << "the tool printed after the second prompt";
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_file(scratch_ / "plotter_args.txt"), "Disol_ideal.gnp\n-\n");
+    char real[4096];
+    ASSERT_NE(::realpath(scratch_.path().c_str(), real), nullptr);
+    EXPECT_EQ(read_file(scratch_ / "plotter_cwd.txt"), real);
+    EXPECT_EQ(read_file(scratch_ / "plotter_saw.dat"), expected_table(standard));
+    EXPECT_EQ(read_file(scratch_ / "plotter_saw.gnp"), script);
+    EXPECT_EQ(read_file(scratch_ / "Disol_ideal.gnp"), script);
+    EXPECT_EQ(table(), expected_table(standard));
+}
+
+TEST_F(Tool, EmptyTableIsStillPlotted)
+{
+    const ProcessResult r = run("380 350\n3500 4000\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(read_file(scratch_ / "plotter_saw.dat"), expected_table({380, 350, 3500, 4000}));
+    EXPECT_EQ(read_file(scratch_ / "plotter_saw.gnp"), script);
+}
+
+struct PlotterEndCase : named::Case {
+    Environment env;
+    int status;
+};
+
+class PlotterEnd : public Tool, public testing::WithParamInterface<PlotterEndCase> {};
+
+TEST_P(PlotterEnd, GivesTheExitStatus)
+{
+    const ProcessResult r = run(standard_input, GetParam().env);
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(r.status, GetParam().status);
+    // The shell may add its own word for a killed plotter; the tool adds none.
+    EXPECT_EQ(r.out, dialogue + plotter_mark);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, PlotterEnd,
+    testing::Values(PlotterEndCase{{"Success"}, {{"FAKE_PLOTTER_EXIT", "0"}}, 0},
+                    PlotterEndCase{{"Failure"}, {{"FAKE_PLOTTER_EXIT", "3"}}, 3},
+                    PlotterEndCase{{"HighestStatus"}, {{"FAKE_PLOTTER_EXIT", "255"}}, 255},
+                    PlotterEndCase{{"KilledBySigterm"}, {{"FAKE_PLOTTER_SIGNAL", "15"}}, 128 + 15}),
+    named::ByName());
+
+TEST_F(Tool, MissingPlotterLeavesTheShellToSaySo)
+{
+    ASSERT_EQ(::unlink((plotter_bin_ / "wgnuplot").c_str()), 0);
+    // A plotter in the run folder is not found either: only the PATH counts.
+    ASSERT_EQ(::symlink(DISOL_FAKE_PLOTTER, (scratch_ / "wgnuplot").c_str()), 0);
+    const ProcessResult r = run(standard_input);
+    EXPECT_EQ(r.status, 127);
+    EXPECT_EQ(r.out, dialogue);
+    EXPECT_NE(r.err.find("wgnuplot"), std::string::npos) << r.err;
+    EXPECT_FALSE(plotter_ran());
+    EXPECT_EQ(table(), expected_table(standard));
+    EXPECT_EQ(read_file(scratch_ / "Disol_ideal.gnp"), script);
+}
+
+TEST_F(Tool, UnwritableScriptStopsBeforeThePlotter)
+{
+    ASSERT_EQ(::mkdir((scratch_ / "Disol_ideal.gnp").c_str(), 0755), 0);
+    const ProcessResult r = run(standard_input);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(r.err, "\nNo se pudo guardar el archivo Disol_ideal.gnp: Is a directory\n");
+    EXPECT_FALSE(plotter_ran());
+    EXPECT_EQ(table(), expected_table(standard));
+    EXPECT_EQ(folder_entries(scratch_.path()),
+              (std::vector<std::string>{"Disol_ideal.dat", "Disol_ideal.gnp"}));
 }
 
 }  // namespace
