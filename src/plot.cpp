@@ -1,9 +1,7 @@
 #include "plot.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 #include "console.h"
@@ -24,6 +22,9 @@ constexpr std::string_view script =
 // drawing stays until the user ends it.
 constexpr const char* command = "wgnuplot Disol_ideal.gnp -";
 
+constexpr std::string_view no_interpreter =
+    "\nNo se pudo ejecutar el intérprete de órdenes para abrir wgnuplot.\n";
+
 }  // namespace
 
 bool write_plot_script(std::string& error)
@@ -43,11 +44,15 @@ int launch_plotter()
 {
     // What we printed must be on screen before the plotter prints anything.
     std::fflush(stdout);
+    // Asked first: some C libraries report an interpreter that could not be
+    // started as if the command had not been found.
+    if (std::system(nullptr) == 0) {
+        console_error(no_interpreter);
+        return 1;
+    }
     const int result = std::system(command);
     if (result == -1) {
-        console_error(
-            std::string("\nNo se pudo ejecutar el intérprete de órdenes para abrir wgnuplot: ") +
-            std::strerror(errno) + "\n");
+        console_error(no_interpreter);
     }
     return exit_status_of_command(result);
 }

@@ -544,6 +544,23 @@ TEST_F(Tool, RunFolderIsNotSearchedForThePlotter)
     EXPECT_FALSE(plotter_ran());
 }
 
+TEST_F(Tool, InterpreterThatCannotStartIsReported)
+{
+    if (on_windows()) {
+        GTEST_SKIP() << "the process limit is a POSIX one";
+    }
+    ASSERT_EQ(::chmod(scratch_.path().c_str(), 0777), 0);
+    ProcessSetup s = setup({{"ASAN_OPTIONS", "detect_leaks=0"}});  // the leak check forks
+    s.max_processes = 1;  // itself: the interpreter cannot be started
+    const ProcessResult r = run_process(s, standard_input);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, dialogue);
+    EXPECT_EQ(r.err, "\nNo se pudo ejecutar el int\xE9rprete de \xF3rdenes para abrir wgnuplot.\n");
+    EXPECT_FALSE(plotter_ran());
+    EXPECT_EQ(table(), expected_table(standard));
+    EXPECT_EQ(read_file(scratch_ / "Disol_ideal.gnp"), script);
+}
+
 TEST_F(Tool, UnwritableScriptStopsBeforeThePlotter)
 {
     ASSERT_EQ(::mkdir((scratch_ / "Disol_ideal.gnp").c_str(), 0755), 0);

@@ -1,6 +1,7 @@
 #include "process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -105,6 +106,18 @@ Process::Process(const ProcessSetup& setup)
             const rlimit limit{static_cast<rlim_t>(setup.max_file_size),
                                static_cast<rlim_t>(setup.max_file_size)};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                child_fails("setrlimit");
+            }
+        }
+        if (setup.max_processes >= 0) {
+            constexpr uid_t nobody = 65534;
+            if (::getuid() == 0 &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)) {
+                child_fails("setuid");
+            }
+            const rlimit limit{static_cast<rlim_t>(setup.max_processes),
+                               static_cast<rlim_t>(setup.max_processes)};
+            if (::setrlimit(RLIMIT_NPROC, &limit) != 0) {
                 child_fails("setrlimit");
             }
         }

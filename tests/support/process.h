@@ -19,6 +19,9 @@ struct ProcessSetup {
     std::string cwd;
     Environment env;
     long max_file_size = -1;  // bytes; when set, SIGXFSZ is ignored so writes fail
+    // When set, the program may not start more processes than this. Root is
+    // not bound by the limit, so it runs as nobody then.
+    long max_processes = -1;
 };
 
 struct ProcessResult {
