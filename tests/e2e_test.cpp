@@ -549,14 +549,19 @@ TEST_F(Tool, InterpreterThatCannotStartIsReported)
     if (on_windows()) {
         GTEST_SKIP() << "the process limit is a POSIX one";
     }
+    // Run as nobody (see ProcessSetup), who may not reach the build tree.
     ASSERT_EQ(::chmod(scratch_.path().c_str(), 0777), 0);
+    std::filesystem::copy_file(DISOL_EXE, scratch_ / "disol_ideal");
     ProcessSetup s = setup({{"ASAN_OPTIONS", "detect_leaks=0"}});  // the leak check forks
+    s.argv = {scratch_ / "disol_ideal"};
     s.max_processes = 1;  // itself: the interpreter cannot be started
     const ProcessResult r = run_process(s, standard_input);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, dialogue);
     EXPECT_EQ(r.err, "\nNo se pudo ejecutar el int\xE9rprete de \xF3rdenes para abrir wgnuplot.\n");
     EXPECT_FALSE(plotter_ran());
+    EXPECT_EQ(entries(),
+              (std::vector<std::string>{"Disol_ideal.dat", "Disol_ideal.gnp", "disol_ideal"}));
     EXPECT_EQ(table(), expected_table(standard));
     EXPECT_EQ(read_file(scratch_ / "Disol_ideal.gnp"), script);
 }
