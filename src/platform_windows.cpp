@@ -7,6 +7,8 @@
 #include <process.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 bool console_wants_utf8()
 {
     return false;  // the console program speaks Windows-1252
