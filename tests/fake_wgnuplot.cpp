@@ -29,9 +29,12 @@ void copy_if_there(const char* from, const char* to)
 
 int main(int argc, char** argv)
 {
-    std::ofstream args("plotter_args.txt", std::ios::binary);
-    for (int i = 1; i < argc; ++i) {
-        args << argv[i] << '\n';
+    {
+        // Closed here: a signal raised below would lose what is buffered.
+        std::ofstream args("plotter_args.txt", std::ios::binary);
+        for (int i = 1; i < argc; ++i) {
+            args << argv[i] << '\n';
+        }
     }
     std::ofstream("plotter_cwd.txt", std::ios::binary) << fs::current_path().string();
     copy_if_there("Disol_ideal.dat", "plotter_saw.dat");
