@@ -33,3 +33,11 @@ install_locale() {
     grep -q "^$1.UTF-8 UTF-8" /etc/locale.gen || echo "$1.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
     as_root locale-gen
 }
+
+# The Windows program's cross compiler and Wine. A kernel that runs no
+# 32-bit program (ia32_emulation off) also gets the 64-bit pair, which the
+# tests use in its place.
+install_windows_tools() {
+    install_missing g++-mingw-w64-i686 wine wine32:i386
+    /usr/lib/wine/wine --version >/dev/null 2>&1 || install_missing g++-mingw-w64-x86-64 wine64
+}

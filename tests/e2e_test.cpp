@@ -25,6 +25,7 @@
 #define DISOL_WINDOWS_EXE ""
 #define DISOL_WINDOWS_PLOTTER ""
 #define DISOL_WINEPREFIX ""
+#define DISOL_WINE ""
 #endif
 
 namespace {
@@ -150,8 +151,9 @@ ProcessSetup program_setup(bool target_windows, const std::string& folder)
     s.env = neutral_environment();
     s.env["LC_ALL"] = "C";
     if (target_windows) {
-        s.argv = {"wine", DISOL_WINDOWS_EXE};
+        s.argv = {DISOL_WINE, DISOL_WINDOWS_EXE};
         s.env["WINEPREFIX"] = DISOL_WINEPREFIX;
+        s.env["WINELOADER"] = DISOL_WINE;
         s.env["WINEDEBUG"] = "-all";
     } else {
         s.argv = {DISOL_EXE};
