@@ -160,3 +160,9 @@ bool console_read_number(double& value)
     }
     return true;
 }
+
+bool console_number_ended()
+{
+    const int c = std::getc(stdin);
+    return c == EOF || is_space(c);
+}

@@ -21,3 +21,7 @@ void console_error(std::string_view text);
 // optional exponent. Whatever follows stays unread. False when the input
 // holds no such number there, or has ended.
 bool console_read_number(double& value);
+
+// Reads the character after a number: true when it is white space or the
+// input has ended there. Either way the character is gone from the input.
+bool console_number_ended();

@@ -46,5 +46,5 @@ void DataFileWriter::write_row(const DiagramRow& row)
 
 bool DataFileWriter::close()
 {
-    return archivo.commit();
+    return archivo.close();
 }

@@ -7,8 +7,8 @@
 
 // Writes the table "Disol_ideal.dat": five header lines, then one line per
 // row. Every line after the first starts with its line break and the file
-// ends without one. The table replaces an earlier one only when `close`
-// succeeds; until then the earlier table stays as it was.
+// ends without one. `close` completes it under a temporary name; it
+// replaces an earlier table only through `commit_files`.
 class DataFileWriter {
 public:
     // Starts the table with the header for `input`.
@@ -19,6 +19,8 @@ public:
 
     // After `open` or `close` failed: what to tell the user.
     const std::string& error() const { return archivo.error(); }
+    // The closed table, for `commit_files`.
+    OutputFile& file() { return archivo; }
 
 private:
     OutputFile archivo;

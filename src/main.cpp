@@ -7,6 +7,7 @@
 #include "console.h"
 #include "data_file.h"
 #include "diagram.h"
+#include "output_file.h"
 #include "plot.h"
 #include "sweep.h"
 
@@ -55,7 +56,9 @@ int run_tool()
         return fail(not_two_numbers);
     }
     console_print(second_prompt);
-    if (!read_two_numbers(input.L1, input.L2)) {
+    // Nothing read after the last number would catch "4000,5" or "0x1F":
+    // it must end where the number does.
+    if (!read_two_numbers(input.L1, input.L2) || !console_number_ended()) {
         return fail(not_two_numbers);
     }
 
@@ -68,9 +71,14 @@ int run_tool()
         return fail(writer.error());
     }
 
-    // A stale or missing script would draw the wrong diagram: no plotter then.
+    OutputFile script;
+    if (!write_plot_script(script)) {
+        return fail(script.error());
+    }
+    // Only now, both complete, do they replace the earlier pair: a failed
+    // run changes no file and starts no plotter.
     std::string error;
-    if (!write_plot_script(error)) {
+    if (!commit_files({&writer.file(), &script}, error)) {
         return fail(error);
     }
     return launch_plotter();

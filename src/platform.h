@@ -11,9 +11,11 @@
 // not, it is written as single Windows-1252 bytes.
 bool console_wants_utf8();
 
-// Creates `path` for writing in text mode, failing if it already exists.
-// Returns nullptr with errno set on failure.
-std::FILE* create_new_text_file(const char* path);
+// Creates `path` for writing in text mode, failing if it already exists,
+// with the permissions of `replaced`, the file it is to replace, if any;
+// fails with EACCES, creating nothing, when the user may not write that
+// file. Returns nullptr with errno set on failure.
+std::FILE* create_new_text_file(const char* path, const char* replaced);
 
 // Renames `from` onto `to` in one step, replacing a file already there.
 // On failure returns false and puts the system's reason in `reason`.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <langinfo.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,13 +19,48 @@ bool console_wants_utf8()
     return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
 }
 
-std::FILE* create_new_text_file(const char* path)
+namespace {
+
+// In a sticky folder, as /tmp is, only the owner of a file or of the folder
+// may replace the file: the rename would fail after the work was done.
+bool may_replace_in_folder(const char* path, const struct stat& file)
 {
+    const uid_t user = ::geteuid();
+    if (user == 0 || file.st_uid == user) {
+        return true;
+    }
+    const std::string name = path;
+    const std::size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+    struct stat dir {};
+    if (::stat(folder.c_str(), &dir) != 0 || (dir.st_mode & S_ISVTX) == 0 || dir.st_uid == user) {
+        return true;
+    }
+    errno = EPERM;
+    return false;
+}
+
+}  // namespace
+
+std::FILE* create_new_text_file(const char* path, const char* replaced)
+{
+    // A symbolic link is replaced by a file, its target left alone: only a
+    // regular file passes on its permissions.
+    struct stat earlier {};
+    const bool exists = ::lstat(replaced, &earlier) == 0 && !S_ISDIR(earlier.st_mode);
+    const bool replaces = exists && S_ISREG(earlier.st_mode);
+    if ((replaces && ::access(replaced, W_OK) != 0) ||
+        (exists && !may_replace_in_folder(replaced, earlier))) {
+        return nullptr;
+    }
     const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         return nullptr;
     }
-    std::FILE* file = ::fdopen(fd, "w");
+    std::FILE* file = nullptr;
+    if (!replaces || ::fchmod(fd, earlier.st_mode & 0777) == 0) {
+        file = ::fdopen(fd, "w");
+    }
     if (file == nullptr) {
         const int saved = errno;
         ::close(fd);

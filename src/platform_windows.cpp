@@ -14,8 +14,15 @@ bool console_wants_utf8()
     return false;  // the console program speaks Windows-1252
 }
 
-std::FILE* create_new_text_file(const char* path)
+std::FILE* create_new_text_file(const char* path, const char* replaced)
 {
+    // Windows' only permission of this kind: the read-only attribute.
+    const DWORD attributes = ::GetFileAttributesA(replaced);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        errno = EACCES;
+        return nullptr;
+    }
     const int fd = ::_open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT | _O_NOINHERIT,
                            _S_IREAD | _S_IWRITE);
     if (fd < 0) {

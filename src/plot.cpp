@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "console.h"
-#include "output_file.h"
 #include "platform.h"
 
 namespace {
@@ -27,32 +26,27 @@ constexpr std::string_view no_interpreter =
 
 }  // namespace
 
-bool write_plot_script(std::string& error)
+bool write_plot_script(OutputFile& archivo2)
 {
-    OutputFile archivo2;
-    if (archivo2.open(script_name)) {
-        archivo2.write(script);
-        if (archivo2.commit()) {
-            return true;
-        }
+    if (!archivo2.open(script_name)) {
+        return false;
     }
-    error = archivo2.error();
-    return false;
+    archivo2.write(script);
+    return archivo2.close();
 }
 
 int launch_plotter()
 {
     // What we printed must be on screen before the plotter prints anything.
     std::fflush(stdout);
-    // Asked first: some C libraries report an interpreter that could not be
-    // started as if the command had not been found.
-    if (std::system(nullptr) == 0) {
+    const int result = std::system(command);
+    const int status = exit_status_of_command(result);
+    // Some C libraries report an interpreter that could not be started as
+    // a command not found (127); only then is it worth asking, which costs
+    // a whole shell of its own.
+    if (result == -1 || (status == 127 && std::system(nullptr) == 0)) {
         console_error(no_interpreter);
         return 1;
     }
-    const int result = std::system(command);
-    if (result == -1) {
-        console_error(no_interpreter);
-    }
-    return exit_status_of_command(result);
+    return status;
 }

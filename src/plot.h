@@ -1,11 +1,11 @@
 #pragma once
 
-#include <string>
+#include "output_file.h"
 
-// Writes the script "Disol_ideal.gnp" that draws both lines of the table.
-// On failure returns false and puts what to tell the user in `error`; the
-// earlier script, if any, is left as it was.
-bool write_plot_script(std::string& error);
+// Writes the script "Disol_ideal.gnp" that draws both lines of the table
+// into `archivo2` and closes it, still under its temporary name, for
+// `commit_files`. On failure `archivo2.error()` says why.
+bool write_plot_script(OutputFile& archivo2);
 
 // Runs "wgnuplot Disol_ideal.gnp -" through the system's command
 // interpreter, waits until the user ends the plotter and returns the status

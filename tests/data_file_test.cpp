@@ -1,3 +1,4 @@
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -18,6 +19,38 @@
 #include "data_file.h"
 #include "support/files.h"
 #include "support/named_case.h"
+
+namespace {
+
+// When set, closing a temporary file closes it and then reports EIO, as a
+// network file system may after a flush that succeeded.
+bool fail_temporary_fclose = false;
+
+bool is_temporary(FILE* stream)
+{
+    char path[4096];
+    const std::string fd = "/proc/self/fd/" + std::to_string(::fileno(stream));
+    const ssize_t length = ::readlink(fd.c_str(), path, sizeof path);
+    return length > 4 && std::string(path, static_cast<std::size_t>(length)).rfind(".tmp") ==
+                             static_cast<std::size_t>(length) - 4;
+}
+
+}  // namespace
+
+// Stands in for the C library's fclose in this test program, the writer's
+// included, so that a failing close can be made at will.
+extern "C" int fclose(FILE* stream)
+{
+    using Fclose = int (*)(FILE*);
+    static const auto real = reinterpret_cast<Fclose>(::dlsym(RTLD_NEXT, "fclose"));
+    const bool fail = fail_temporary_fclose && is_temporary(stream);
+    const int result = real(stream);
+    if (fail) {
+        errno = EIO;
+        return EOF;
+    }
+    return result;
+}
 
 namespace {
 
@@ -57,6 +90,8 @@ protected:
             writer.write_row(row);
         }
         ok = writer.close() && ok;
+        std::string commit_error;
+        ok = ok && commit_files({&writer.file()}, commit_error);
         if (error != nullptr) {
             *error = writer.error();
         }
@@ -189,7 +224,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 [] {
                                     ::setrlimit(RLIMIT_FSIZE, &saved_file_limit);
                                     ::signal(SIGXFSZ, SIG_DFL);
-                                }}),
+                                }},
+                    FailureCase{{"CloseFailsAfterTheFlush"},
+                                EIO,
+                                [](const ScratchDir& dir) {
+                                    write_file(dir / "Disol_ideal.dat", header_350_380);
+                                    fail_temporary_fclose = true;
+                                },
+                                [] { fail_temporary_fclose = false; }}),
     named::ByName());
 
 TEST_F(DataFile, FolderGoneIsReported)

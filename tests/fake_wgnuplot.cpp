@@ -1,7 +1,8 @@
 // Stands in for the plotter in the tests: records its arguments and working
 // folder, copies the table and the script as it finds them when it starts,
 // and then ends as the test asks through FAKE_PLOTTER_EXIT (a status) or
-// FAKE_PLOTTER_SIGNAL (a signal it raises on itself).
+// FAKE_PLOTTER_SIGNAL (a signal it raises on itself). With FAKE_PLOTTER_INPUT
+// set it first copies its standard input, to its end, to plotter_input.txt.
 
 #include <csignal>
 #include <cstdio>
@@ -39,6 +40,12 @@ int main(int argc, char** argv)
     std::ofstream("plotter_cwd.txt", std::ios::binary) << fs::current_path().string();
     copy_if_there("Disol_ideal.dat", "plotter_saw.dat");
     copy_if_there("Disol_ideal.gnp", "plotter_saw.gnp");
+    if (std::getenv("FAKE_PLOTTER_INPUT") != nullptr) {
+        std::ofstream input("plotter_input.txt", std::ios::binary);
+        for (int c = std::getchar(); c != EOF; c = std::getchar()) {
+            input.put(static_cast<char>(c));
+        }
+    }
 
     // Shows where the plotter's own output lands among the tool's.
     std::fputs("[plotter]", stdout);

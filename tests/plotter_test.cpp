@@ -33,10 +33,18 @@ protected:
         ASSERT_EQ(::chmod((bin_ / "gnuplot").c_str(), 0755), 0);
     }
 
-    ProcessResult launch(const Environment& extra, const std::string& path) const
+    // With `rows` set, in a pseudo-terminal of that size instead of on pipes.
+    ProcessResult launch(const Environment& extra, const std::string& path, int rows = 0,
+                         int columns = 0) const
     {
         ProcessSetup s;
         s.argv = {installed_bin + "/wgnuplot", "Disol_ideal.gnp", "-"};
+        if (rows > 0) {
+            s.argv = {"script", "-qec",
+                      "stty rows " + std::to_string(rows) + " cols " + std::to_string(columns) +
+                          " && exec " + installed_bin + "/wgnuplot Disol_ideal.gnp -",
+                      "/dev/null"};
+        }
         s.cwd = run_.path();
         s.env = neutral_environment();
         s.env["PATH"] = path;
@@ -53,13 +61,17 @@ protected:
 struct LauncherCase : named::Case {
     Environment env;
     const char* gnuplot_args;
+    int terminal_rows = 0;  // when set, run in a pseudo-terminal of this size
+    int terminal_columns = 0;
 };
 
 class LauncherCases : public Launcher, public testing::WithParamInterface<LauncherCase> {};
 
 TEST_P(LauncherCases, RunsGnuplotWithItsArguments)
 {
-    const ProcessResult r = launch(GetParam().env, bin_.path() + ":/usr/bin:/bin");
+    const LauncherCase& c = GetParam();
+    const ProcessResult r =
+        launch(c.env, bin_.path() + ":/usr/bin:/bin", c.terminal_rows, c.terminal_columns);
     EXPECT_EQ(r.status, 7) << "gnuplot's status is the launcher's";
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(read_file(run_ / "gnuplot_args.txt"), GetParam().gnuplot_args);
@@ -73,6 +85,11 @@ INSTANTIATE_TEST_SUITE_P(
         LauncherCase{{"TextFitsTheConsole"},
                      {{"COLUMNS", "132"}, {"LINES", "43"}},
                      "-e\nset terminal dumb size 132,42\nDisol_ideal.gnp\n-\n"},
+        LauncherCase{{"TextFitsATerminal"},
+                     {},
+                     "-e\nset terminal dumb size 100,39\nDisol_ideal.gnp\n-\n",
+                     40,
+                     100},
         LauncherCase{{"NonsenseSizeIsIgnored"},
                      {{"COLUMNS", "ancho"}, {"LINES", "3"}},
                      "-e\nset terminal dumb size 80,24\nDisol_ideal.gnp\n-\n"},

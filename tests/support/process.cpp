@@ -109,12 +109,14 @@ Process::Process(const ProcessSetup& setup)
                 child_fails("setrlimit");
             }
         }
-        if (setup.max_processes >= 0) {
+        if (setup.as_nobody || setup.max_processes >= 0) {
             constexpr uid_t nobody = 65534;
             if (::getuid() == 0 &&
                 (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)) {
                 child_fails("setuid");
             }
+        }
+        if (setup.max_processes >= 0) {
             const rlimit limit{static_cast<rlim_t>(setup.max_processes),
                                static_cast<rlim_t>(setup.max_processes)};
             if (::setrlimit(RLIMIT_NPROC, &limit) != 0) {

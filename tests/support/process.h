@@ -22,6 +22,7 @@ struct ProcessSetup {
     // When set, the program may not start more processes than this. Root is
     // not bound by the limit, so it runs as nobody then.
     long max_processes = -1;
+    bool as_nobody = false;  // when run by root, run as nobody (uid 65534)
 };
 
 struct ProcessResult {
@@ -51,6 +52,7 @@ public:
     ProcessResult wait(int seconds);
 
     const std::string& out_so_far() const { return result_.out; }
+    pid_t pid() const { return pid_; }
 
 private:
     bool pump(int timeout_ms);
@@ -65,4 +67,4 @@ private:
 };
 
 // Runs to the end with `input` on standard input, then end of input.
-ProcessResult run_process(const ProcessSetup& setup, std::string_view input, int seconds = 120);
+ProcessResult run_process(const ProcessSetup& setup, std::string_view input, int seconds = 30);
