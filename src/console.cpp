@@ -39,9 +39,11 @@ std::string encoded(std::string_view text)
 
 void put(std::FILE* stream, std::string_view text)
 {
+    if (write_to_console_window(stream, text)) {
+        return;
+    }
     const std::string bytes = encoded(text);
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
-    std::fflush(stream);
 }
 
 bool is_space(int c)
@@ -134,6 +136,9 @@ void console_begin()
     // Unbuffered, so that input typed past the four numbers is left to the
     // plotter, which reads the same standard input after us.
     std::setvbuf(stdin, nullptr, _IONBF, 0);
+    // Written out whole when the program waits or ends, not line by line.
+    static char out_buffer[4096];
+    std::setvbuf(stdout, out_buffer, _IOFBF, sizeof out_buffer);
 }
 
 void console_print(std::string_view text)
@@ -143,11 +148,14 @@ void console_print(std::string_view text)
 
 void console_error(std::string_view text)
 {
+    std::fflush(stdout);
     put(stderr, text);
 }
 
 bool console_read_number(double& value)
 {
+    // The banner goes out in one write, the moment the program waits.
+    std::fflush(stdout);
     std::string text;
     if (!scan_number(text)) {
         return false;

@@ -4,13 +4,15 @@
 
 // The console as the dialogue uses it. Texts are given in UTF-8 and are
 // written in the console's encoding: UTF-8 where the user's character set
-// is UTF-8, single Windows-1252 bytes otherwise.
+// is UTF-8, single Windows-1252 bytes otherwise; a Windows console window
+// is given the letters themselves, whatever its code page.
 
 // Call once, before anything is read or written.
 void console_begin();
 
-// Writes `text` to standard output and flushes it, so that a prompt is on
-// screen before the program waits.
+// Writes `text` to standard output. What was printed is on screen before
+// the program next reads, reports an error or ends, so a prompt is always
+// there before the program waits.
 void console_print(std::string_view text);
 
 // Writes `text` to standard error.

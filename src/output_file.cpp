@@ -1,14 +1,9 @@
 #include "output_file.h"
 
 #include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "platform.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,30 +21,24 @@ std::string spare_name_for(const std::string& name, int attempt, const char* suf
 }
 
 // A second name for the file at `name`, so that it can be put back after
-// `name` has been replaced: a hard link where the file system has them,
-// else the file itself moved aside. Sets `kept` to "" when there is no
-// file to keep.
+// `name` has been replaced. Sets `kept` to "" when there is no file to keep.
 bool keep_earlier(const std::string& name, std::string& kept, std::string& reason)
 {
     kept.clear();
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(name, ec);
-    if (!fs::exists(status) || fs::is_directory(status)) {
-        return true;  // nothing to keep; a folder makes the rename fail anyway
-    }
     for (int attempt = 0; attempt < spare_name_tries; ++attempt) {
         const std::string spare = spare_name_for(name, attempt, ".old");
-        if (fs::exists(fs::symlink_status(spare, ec))) {
-            continue;
+        if (keep_file_as(name.c_str(), spare.c_str())) {
+            kept = spare;
+            return true;
         }
-        fs::create_hard_link(name, spare, ec);
-        if (ec && !replace_file(name.c_str(), spare.c_str(), reason)) {
-            return false;
+        if (errno == ENOENT) {
+            return true;  // nothing to keep; a folder makes the rename fail anyway
         }
-        kept = spare;
-        return true;
+        if (errno != EEXIST) {
+            break;
+        }
     }
-    reason = std::strerror(EEXIST);
+    reason = system_reason(errno);
     return false;
 }
 
@@ -69,8 +58,12 @@ bool OutputFile::open(const char* name)
         temp_name_ = spare_name_for(name_, attempt, ".tmp");
         file_ = create_new_text_file(temp_name_.c_str(), name);
         if (file_ != nullptr) {
-            // Rows arrive a few dozen bytes at a time; write them in large blocks.
-            std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+            // Rows arrive a few dozen bytes at a time; write them in large
+            // blocks (the C library sizes its own buffer by the disk's). Left
+            // uninitialised: only the pages a table fills are ever touched.
+            constexpr std::size_t buffer_size = 1 << 16;
+            buffer_.reset(new char[buffer_size]);
+            std::setvbuf(file_, buffer_.get(), _IOFBF, buffer_size);
             return true;
         }
         if (errno != EEXIST) {
@@ -78,7 +71,7 @@ bool OutputFile::open(const char* name)
         }
     }
     temp_name_.clear();
-    return fail(std::strerror(errno));
+    return fail(system_reason(errno));
 }
 
 void OutputFile::write(std::string_view text)
@@ -87,7 +80,7 @@ void OutputFile::write(std::string_view text)
         return;
     }
     if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-        fail(std::strerror(errno));
+        fail(system_reason(errno));
     }
 }
 
@@ -104,7 +97,7 @@ bool OutputFile::close()
     file_ = nullptr;
     if (!flushed || !closed) {
         discard();
-        return fail(std::strerror(flushed ? close_errno : flush_errno));
+        return fail(system_reason(flushed ? close_errno : flush_errno));
     }
     closed_ = true;
     return true;
@@ -124,14 +117,7 @@ bool OutputFile::replace(std::string* kept)
     }
     if (!replace_file(temp_name_.c_str(), name_.c_str(), reason)) {
         if (kept != nullptr && !kept->empty()) {
-            // A hard link left the earlier file in place; one moved aside
-            // comes back.
-            std::error_code ec;
-            if (fs::exists(fs::symlink_status(name_, ec))) {
-                std::remove(kept->c_str());
-            } else {
-                put_back(*kept);
-            }
+            put_back(*kept);
         }
         discard();
         return fail(reason);
@@ -145,12 +131,15 @@ bool OutputFile::replace(std::string* kept)
 // under the name again.
 void OutputFile::put_back(const std::string& kept)
 {
-    std::string ignored;
     if (kept.empty()) {
         std::remove(name_.c_str());
-    } else {
-        replace_file(kept.c_str(), name_.c_str(), ignored);
+        return;
     }
+    // Renaming a hard link onto its own file changes nothing and leaves
+    // the link: it goes then.
+    std::string ignored;
+    replace_file(kept.c_str(), name_.c_str(), ignored);
+    std::remove(kept.c_str());
 }
 
 bool OutputFile::fail(const std::string& reason)
@@ -178,17 +167,25 @@ bool commit_files(std::initializer_list<OutputFile*> files, std::string& error)
 {
     // The earlier file of each one already in place, to put back. The last
     // one needs none: if it cannot be put in place, its earlier file stays.
+    std::vector<OutputFile*> committed;
     std::vector<std::string> kept;
+    const OutputFile* last = nullptr;
     for (OutputFile* file : files) {
-        const bool last = file == *(files.end() - 1);
+        last = file->name_.empty() ? last : file;
+    }
+    for (OutputFile* file : files) {
+        if (file->name_.empty()) {
+            continue;
+        }
         std::string earlier;
-        if (!file->replace(last ? nullptr : &earlier)) {
+        if (!file->replace(file == last ? nullptr : &earlier)) {
             error = file->error();
             for (std::size_t i = kept.size(); i-- > 0;) {
-                files.begin()[i]->put_back(kept[i]);
+                committed[i]->put_back(kept[i]);
             }
             return false;
         }
+        committed.push_back(file);
         kept.push_back(earlier);
     }
     for (const std::string& earlier : kept) {

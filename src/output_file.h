@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,12 +38,14 @@ private:
 
     std::string name_;
     std::string temp_name_;
+    std::unique_ptr<char[]> buffer_;  // outlives file_, which writes through it
     std::FILE* file_ = nullptr;
     bool closed_ = false;
     std::string error_;
 };
 
-// Puts closed files in place, in the order given. Either all of them
-// replace the files of their names or, when one cannot, none does and the
-// earlier files stay exactly as they were; `error` then says why.
+// Puts closed files in place, in the order given; files never opened are
+// left out. Either all of them replace the files of their names or, when
+// one cannot, none does and the earlier files stay exactly as they were;
+// `error` then says why.
 bool commit_files(std::initializer_list<OutputFile*> files, std::string& error);

@@ -1,22 +1,54 @@
 #include "platform.h"
 
 #include <fcntl.h>
-#include <langinfo.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 
 bool console_wants_utf8()
 {
-    // LC_MESSAGES too, so that the system's reasons in our messages come in
-    // the user's language; LC_NUMERIC stays "C" for the decimal point.
+    // The locale's name, looked up as setlocale looks it up, tells its
+    // character set ("es_ES.UTF-8"); loading the locale itself would cost
+    // every run a good part of its start-up.
+    const char* name = "";
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            name = value;
+            break;
+        }
+    }
+    const char* dot = std::strchr(name, '.');
+    if (dot == nullptr) {
+        return false;
+    }
+    std::string codeset;
+    for (const char* c = dot + 1; *c != '\0' && *c != '@'; ++c) {
+        if (*c != '-') {
+            codeset += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+        }
+    }
+    return codeset == "utf8";
+}
+
+bool write_to_console_window(std::FILE*, std::string_view)
+{
+    return false;  // a terminal takes the bytes of its own character set
+}
+
+std::string system_reason(int error)
+{
+    // Only a failed run needs the user's language, so only it loads it.
+    // LC_NUMERIC stays "C" for the decimal point.
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_MESSAGES, "");
-    return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    return std::strerror(error);
 }
 
 namespace {
@@ -75,8 +107,48 @@ bool replace_file(const char* from, const char* to, std::string& reason)
     if (std::rename(from, to) == 0) {
         return true;
     }
-    reason = std::strerror(errno);
+    reason = system_reason(errno);
     return false;
+}
+
+bool keep_file_as(const char* path, const char* spare)
+{
+    struct stat file {};
+    if (::lstat(path, &file) != 0 || S_ISDIR(file.st_mode)) {
+        errno = ENOENT;
+        return false;
+    }
+    if (::link(path, spare) == 0) {
+        return true;
+    }
+    if (errno == EEXIST) {
+        return false;
+    }
+    // No hard links here (a FAT memory stick, say): move the file aside,
+    // never over something already there.
+    struct stat taken {};
+    if (::lstat(spare, &taken) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(path, spare) == 0;
+}
+
+bool text_file_holds(const char* path, std::string_view text)
+{
+    struct stat file {};
+    if (::lstat(path, &file) != 0 || !S_ISREG(file.st_mode) ||
+        static_cast<std::size_t>(file.st_size) != text.size()) {
+        return false;
+    }
+    std::FILE* in = std::fopen(path, "rb");
+    if (in == nullptr) {
+        return false;
+    }
+    std::string content(text.size() + 1, '\0');
+    const std::size_t length = std::fread(content.data(), 1, content.size(), in);
+    std::fclose(in);
+    return std::string_view(content.data(), length) == text;
 }
 
 unsigned long process_number()

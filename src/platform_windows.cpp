@@ -8,10 +8,42 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 
 bool console_wants_utf8()
 {
     return false;  // the console program speaks Windows-1252
+}
+
+bool write_to_console_window(std::FILE* stream, std::string_view utf8)
+{
+    // A console window reads bytes by its code page (850 on a Spanish
+    // Windows), not by Windows-1252: give it the letters themselves.
+    const HANDLE handle = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || ::GetConsoleMode(handle, &mode) == 0) {
+        return false;
+    }
+    std::wstring text;
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+    for (const wchar_t c : wide) {
+        if (c == L'\n') {
+            text += L'\r';  // the line end a text stream would have written
+        }
+        text += c;
+    }
+    std::fflush(stream);
+    DWORD written = 0;
+    ::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return true;
+}
+
+std::string system_reason(int error)
+{
+    return std::strerror(error);
 }
 
 std::FILE* create_new_text_file(const char* path, const char* replaced)
@@ -58,6 +90,49 @@ bool replace_file(const char* from, const char* to, std::string& reason)
         reason = "error " + std::to_string(code);
     }
     return false;
+}
+
+bool keep_file_as(const char* path, const char* spare)
+{
+    const DWORD attributes = ::GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        errno = ENOENT;
+        return false;
+    }
+    if (::GetFileAttributesA(spare) != INVALID_FILE_ATTRIBUTES) {
+        errno = EEXIST;
+        return false;
+    }
+    // No hard links on FAT memory sticks: move the file aside there.
+    if (::CreateHardLinkA(spare, path, nullptr) != 0 || ::MoveFileA(path, spare) != 0) {
+        return true;
+    }
+    errno = ::GetLastError() == ERROR_ALREADY_EXISTS ? EEXIST : EACCES;
+    return false;
+}
+
+bool text_file_holds(const char* path, std::string_view text)
+{
+    const DWORD attributes = ::GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return false;
+    }
+    std::string expected;
+    for (const char c : text) {
+        if (c == '\n') {
+            expected += '\r';
+        }
+        expected += c;
+    }
+    std::FILE* in = std::fopen(path, "rb");
+    if (in == nullptr) {
+        return false;
+    }
+    std::string content(expected.size() + 1, '\0');
+    const std::size_t length = std::fread(&content[0], 1, content.size(), in);
+    std::fclose(in);
+    return content.compare(0, length, expected) == 0 && length == expected.size();
 }
 
 unsigned long process_number()

@@ -28,6 +28,11 @@ constexpr std::string_view no_interpreter =
 
 bool write_plot_script(OutputFile& archivo2)
 {
+    // Every run writes the same script, and replacing a file costs the file
+    // system more than all the rest of this stage: one in place stays.
+    if (text_file_holds(script_name, script)) {
+        return true;
+    }
     if (!archivo2.open(script_name)) {
         return false;
     }

@@ -28,7 +28,22 @@ if [ -z "${GNUTERM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}"
     if [ "$lines" -lt 10 ] || [ "$columns" -lt 20 ]; then
         lines=25 columns=80
     fi
-    # One line is left for gnuplot's prompt.
-    exec gnuplot -e "set terminal dumb size $columns,$((lines - 1))" "$@"
+    # The script plots and then replots: as text, the first drawing would
+    # scroll by before the whole diagram. Nothing is drawn while the script
+    # runs; the finished plot is drawn once, before the commands typed at
+    # the prompt ("-", last). One line is left for gnuplot's prompt.
+    count=$#
+    i=0
+    for argument in "$@"; do
+        i=$((i + 1))
+        [ "$i" -gt 1 ] || set --
+        if [ "$i" -eq "$count" ] && [ "$argument" = - ]; then
+            set -- "$@" -e "set output; replot"
+            count=0
+        fi
+        set -- "$@" "$argument"
+    done
+    [ "$count" -eq 0 ] || set -- "$@" -e "set output; replot"
+    exec gnuplot -e "set terminal dumb size $columns,$((lines - 1)); set output '/dev/null'" "$@"
 fi
 exec gnuplot "$@"

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -696,6 +697,35 @@ INSTANTIATE_TEST_SUITE_P(Tool, TablePermissions,
                                          PermissionCase{{"PrivateKept"}, 0600, true}),
                          named::ByName());
 
+TEST_F(Tool, ScriptAlreadyInPlaceIsLeftAsItIs)
+{
+    // The script never changes: one that is already exactly it stays, even
+    // read-only, while the table is replaced.
+    write_file(scratch_ / "Disol_ideal.gnp", native(script));
+    ASSERT_EQ(::chmod((scratch_ / "Disol_ideal.gnp").c_str(), 0444), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat((scratch_ / "Disol_ideal.gnp").c_str(), &before), 0);
+    const ProcessResult r = run(standard_input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    struct stat after {};
+    ASSERT_EQ(::stat((scratch_ / "Disol_ideal.gnp").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the script was replaced";
+    EXPECT_EQ(read_file(scratch_ / "plotter_saw.gnp"), native(script));
+    EXPECT_EQ(table(), expected_table(standard));
+}
+
+TEST_F(Tool, SystemReasonComesInTheUsersLanguage)
+{
+    if (on_windows() || !locale_installed("es_ES.UTF-8")) {
+        GTEST_SKIP() << "needs Linux and the es_ES.UTF-8 locale";
+    }
+    ASSERT_EQ(::mkdir((scratch_ / "Disol_ideal.dat").c_str(), 0755), 0);
+    const ProcessResult r = run(standard_input, {{"LC_ALL", "es_ES.UTF-8"}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "\nNo se pudo guardar el archivo Disol_ideal.dat: Es un directorio\n");
+}
+
 TEST_F(Tool, ReadOnlyTableIsRefusedOnWindows)
 {
     if (!on_windows()) {
@@ -810,6 +840,35 @@ TEST_F(Tool, InputAfterTheLastNumberAndItsLineBreakGoesToThePlotter)
     const ProcessResult r = run("350 380\n3500 4000\nquit\n", {{"FAKE_PLOTTER_INPUT", "1"}});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(read_file(scratch_ / "plotter_input.txt"), "quit\n");
+}
+
+// A console window on a Spanish Windows reads bytes by code page 850, where
+// the Windows-1252 bytes of the banner are other letters ("l\xDDneas"). Wine's
+// console in a pseudo-terminal, after `chcp 850`, is such a window; the
+// terminal behind it shows its letters in UTF-8.
+TEST_F(Tool, ConsoleWindowShowsTheLettersWhateverItsCodePage)
+{
+    if (!on_windows()) {
+        GTEST_SKIP() << "a terminal takes bytes of its own character set (see Encoding)";
+    }
+    std::filesystem::copy_file(DISOL_WINDOWS_EXE, scratch_ / "disol_ideal.exe");
+    ProcessSetup s = setup({{"LC_ALL", "C.UTF-8"}});
+    // Its input from NUL, so that it prints the banner, then the error, and ends.
+    s.argv = {"script", "-qec",
+              std::string(DISOL_WINE) + " cmd /c 'chcp 850 >nul & disol_ideal.exe <nul'",
+              "/dev/null"};
+    const ProcessResult r = run_process(s, "");
+    ASSERT_TRUE(r.ended);
+    const std::string screen =
+        std::regex_replace(r.out, std::regex("\x1b\\[[?0-9;]*[A-Za-z]|\r"), "");
+    for (const char* word : {"l\xC3\xADneas de separacion", "disoluci\xC3\xB3n ideal",
+                             "a\xC3\xB1"
+                             "adir a la variable",
+                             "ebullici\xC3\xB3n T1", "dos n\xC3\xBAmeros"}) {
+        EXPECT_NE(screen.find(word), std::string::npos) << word << " is not on\n" << screen;
+    }
+    EXPECT_EQ(screen.find("\xC3\x9D"), std::string::npos) << "code page 850 shows here:\n"
+                                                          << screen;
 }
 
 // The Windows program's tables are the Linux program's, line ends apart,

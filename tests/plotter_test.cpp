@@ -60,10 +60,18 @@ protected:
 
 struct LauncherCase : named::Case {
     Environment env;
-    const char* gnuplot_args;
+    std::string gnuplot_args;
     int terminal_rows = 0;  // when set, run in a pseudo-terminal of this size
     int terminal_columns = 0;
 };
+
+// What gnuplot is given to draw in the console as text, in one drawing:
+// nothing while the script runs, then the finished plot.
+std::string as_text(int columns, int rows)
+{
+    return "-e\nset terminal dumb size " + std::to_string(columns) + "," + std::to_string(rows) +
+           "; set output '/dev/null'\nDisol_ideal.gnp\n-e\nset output; replot\n-\n";
+}
 
 class LauncherCases : public Launcher, public testing::WithParamInterface<LauncherCase> {};
 
@@ -80,19 +88,12 @@ TEST_P(LauncherCases, RunsGnuplotWithItsArguments)
 INSTANTIATE_TEST_SUITE_P(
     Launcher, LauncherCases,
     testing::Values(
+        LauncherCase{{"NoDisplayDrawsText"}, {}, as_text(80, 24)},
         LauncherCase{
-            {"NoDisplayDrawsText"}, {}, "-e\nset terminal dumb size 80,24\nDisol_ideal.gnp\n-\n"},
-        LauncherCase{{"TextFitsTheConsole"},
-                     {{"COLUMNS", "132"}, {"LINES", "43"}},
-                     "-e\nset terminal dumb size 132,42\nDisol_ideal.gnp\n-\n"},
-        LauncherCase{{"TextFitsATerminal"},
-                     {},
-                     "-e\nset terminal dumb size 100,39\nDisol_ideal.gnp\n-\n",
-                     40,
-                     100},
-        LauncherCase{{"NonsenseSizeIsIgnored"},
-                     {{"COLUMNS", "ancho"}, {"LINES", "3"}},
-                     "-e\nset terminal dumb size 80,24\nDisol_ideal.gnp\n-\n"},
+            {"TextFitsTheConsole"}, {{"COLUMNS", "132"}, {"LINES", "43"}}, as_text(132, 42)},
+        LauncherCase{{"TextFitsATerminal"}, {}, as_text(100, 39), 40, 100},
+        LauncherCase{
+            {"NonsenseSizeIsIgnored"}, {{"COLUMNS", "ancho"}, {"LINES", "3"}}, as_text(80, 24)},
         LauncherCase{{"X11Display"}, {{"DISPLAY", ":0"}}, "Disol_ideal.gnp\n-\n"},
         LauncherCase{
             {"WaylandDisplay"}, {{"WAYLAND_DISPLAY", "wayland-0"}}, "Disol_ideal.gnp\n-\n"},
@@ -138,6 +139,19 @@ TEST(RealPlotter, DrawsTheDiagramInTheConsole)
     ASSERT_TRUE(r.ended);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "fin del dibujo\n");
+
+    // One drawing, not the liquid line alone first: one axis, both keys once.
+    const auto occurrences = [&r](const std::string& text) {
+        std::size_t n = 0;
+        for (std::size_t at = r.out.find(text); at != std::string::npos;
+             at = r.out.find(text, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(occurrences("\n  385 +"), 1u) << r.out;
+    EXPECT_EQ(occurrences("'Disol_ideal.dat' using 2:1"), 1u);
+    EXPECT_EQ(occurrences("'Disol_ideal.dat' using 3:1"), 1u);
 
     // The last drawing is the finished diagram: both lines and their keys...
     const std::string drawing = r.out.substr(r.out.rfind("(K): "));

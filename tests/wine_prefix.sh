@@ -10,6 +10,8 @@ case "$WINELOADER" in
 esac
 case "$1" in
 start)
+    # A server left by an earlier run would never end for `-w` below.
+    wineserver -k 2>/dev/null || true
     "$WINELOADER" wineboot --init >/dev/null 2>&1 </dev/null
     wineserver -w
     wineserver -p >/dev/null 2>&1 </dev/null
