@@ -21,9 +21,10 @@ bool write_to_console_window(std::FILE* stream, std::string_view utf8);
 std::string system_reason(int error);
 
 // Creates `path` for writing in text mode, failing if it already exists,
-// with the permissions of `replaced`, the file it is to replace, if any;
-// fails with EACCES, creating nothing, when the user may not write that
-// file. Returns nullptr with errno set on failure.
+// with the permissions of `replaced`, the file it is to replace, if any.
+// Fails, creating nothing, when the user may not write that file (EACCES)
+// or, in a folder such as /tmp, not replace it (EPERM). Returns nullptr
+// with errno set on failure.
 std::FILE* create_new_text_file(const char* path, const char* replaced);
 
 // Renames `from` onto `to` in one step, replacing a file already there.
