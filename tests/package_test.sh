@@ -145,7 +145,7 @@ if "$wine32" --version >/dev/null 2>&1; then
     printf 'Disol_ideal.gnp\n-\n' >"$scratch/args.txt"
     check "it runs the plotter with Disol_ideal.gnp -" \
         same_file "$folder/plotter_args.txt" "$scratch/args.txt"
-    wineserver -k 2>/dev/null || true
+    WINEPREFIX="$scratch/wineprefix" wineserver -k 2>/dev/null || true
 else
     echo "note: this kernel runs no 32-bit program, so the zip's program is not run here;"
     echo "      the Windows suite runs the same source built for 64-bit Windows instead"
