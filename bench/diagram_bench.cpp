@@ -1,6 +1,6 @@
 // How long one standard diagram takes: computed, formatted and written to
-// its file in $TMPDIR with the plot script, as a run does it; and, to see where the time goes,
-// the sweep alone and the formatting of its rows alone.
+// its file in $TMPDIR with the plot script, as a run does it; and, to see
+// where the time goes, the sweep alone and the formatting of its rows alone.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>

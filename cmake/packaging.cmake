@@ -12,20 +12,17 @@ set(CPACK_STRIP_FILES ON)
 set(generated ${CMAKE_BINARY_DIR}/generated)
 
 if(WIN32)
-    # Text files as Windows' own: CR LF line ends, and a byte order mark so
-    # that every Notepad reads the accents as UTF-8.
-    function(write_windows_text from to)
+    # Text files as Windows' own: CR LF line ends, after `start`.
+    function(write_windows_text from to start)
         file(READ ${from} text)
-        string(REPLACE "\r\n" "\n" text "${text}")
         string(REPLACE "\n" "\r\n" text "${text}")
-        string(ASCII 239 187 191 bom)
-        file(WRITE ${to} "${bom}${text}")
+        file(WRITE ${to} "${start}${text}")
     endfunction()
     configure_file(${PROJECT_SOURCE_DIR}/docs/LEEME.txt.in ${generated}/LEEME.lf @ONLY)
-    write_windows_text(${generated}/LEEME.lf ${generated}/LEEME.txt)
-    file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
-    string(REPLACE "\n" "\r\n" license "${license}")
-    file(WRITE ${generated}/LICENSE.txt "${license}")
+    # A byte order mark, so that every Notepad reads the accents as UTF-8.
+    string(ASCII 239 187 191 bom)
+    write_windows_text(${generated}/LEEME.lf ${generated}/LEEME.txt "${bom}")
+    write_windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${generated}/LICENSE.txt "")
     install(FILES ${generated}/LEEME.txt ${generated}/LICENSE.txt DESTINATION .)
 
     set(CPACK_GENERATOR ZIP)
@@ -68,12 +65,11 @@ else()
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "gnuplot-qt | gnuplot-x11 | gnuplot-nox")
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-        "For thermodynamics classes: given the boiling temperatures of two pure\n"
-        "liquids and their latent heats of vaporisation over R, the tool writes\n"
-        "the table of the boiling diagram of their ideal solution (liquid and\n"
-        "vapour lines, temperature against composition) and draws it with\n"
-        "gnuplot. Its dialogue is in Spanish.")
-    string(REPLACE ";" "" CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+"For thermodynamics classes: given the boiling temperatures of two pure
+liquids and their latent heats of vaporisation over R, the tool writes
+the table of the boiling diagram of their ideal solution (liquid and
+vapour lines, temperature against composition) and draws it with
+gnuplot. Its dialogue is in Spanish.")
 endif()
 
 include(CPack)

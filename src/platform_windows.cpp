@@ -15,6 +15,23 @@ bool console_wants_utf8()
     return false;  // the console program speaks Windows-1252
 }
 
+namespace {
+
+// Text as a text-mode stream writes it: each line break as CR LF.
+std::string with_crlf(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') {
+            out += '\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
 bool write_to_console_window(std::FILE* stream, std::string_view utf8)
 {
     // A console window reads bytes by its code page (850 on a Spanish
@@ -24,20 +41,14 @@ bool write_to_console_window(std::FILE* stream, std::string_view utf8)
     if (handle == INVALID_HANDLE_VALUE || ::GetConsoleMode(handle, &mode) == 0) {
         return false;
     }
-    std::wstring text;
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    const std::string lines = with_crlf(utf8);
+    const int size = static_cast<int>(lines.size());
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, lines.data(), size, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
-    for (const wchar_t c : wide) {
-        if (c == L'\n') {
-            text += L'\r';  // the line end a text stream would have written
-        }
-        text += c;
-    }
+    ::MultiByteToWideChar(CP_UTF8, 0, lines.data(), size, &wide[0], length);
     std::fflush(stream);
     DWORD written = 0;
-    ::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     return true;
 }
 
@@ -118,13 +129,7 @@ bool text_file_holds(const char* path, std::string_view text)
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
         return false;
     }
-    std::string expected;
-    for (const char c : text) {
-        if (c == '\n') {
-            expected += '\r';
-        }
-        expected += c;
-    }
+    const std::string expected = with_crlf(text);
     std::FILE* in = std::fopen(path, "rb");
     if (in == nullptr) {
         return false;

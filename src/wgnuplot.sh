@@ -31,19 +31,17 @@ if [ -z "${GNUTERM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}"
     # The script plots and then replots: as text, the first drawing would
     # scroll by before the whole diagram. Nothing is drawn while the script
     # runs; the finished plot is drawn once, before the commands typed at
-    # the prompt ("-", last). One line is left for gnuplot's prompt.
-    count=$#
-    i=0
+    # the prompt ("-"). One line is left for gnuplot's prompt.
+    replotted=no
     for argument in "$@"; do
-        i=$((i + 1))
-        [ "$i" -gt 1 ] || set --
-        if [ "$i" -eq "$count" ] && [ "$argument" = - ]; then
+        shift
+        if [ "$argument" = - ] && [ "$replotted" = no ]; then
             set -- "$@" -e "set output; replot"
-            count=0
+            replotted=yes
         fi
         set -- "$@" "$argument"
     done
-    [ "$count" -eq 0 ] || set -- "$@" -e "set output; replot"
+    [ "$replotted" = yes ] || set -- "$@" -e "set output; replot"
     exec gnuplot -e "set terminal dumb size $columns,$((lines - 1)); set output '/dev/null'" "$@"
 fi
 exec gnuplot "$@"
