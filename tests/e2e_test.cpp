@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <random>
 #include <regex>
 #include <string>
@@ -187,9 +188,20 @@ protected:
         return s;
     }
 
-    ProcessResult run(const std::string& input, const Environment& extra = {}) const
+    ProcessResult run(const std::string& input, const Environment& extra = {})
     {
-        return run_process(setup(extra), input);
+        ProcessResult r = run_process(setup(extra), input);
+        last_err_ = r.err;
+        return r;
+    }
+
+    // A failed check on the status or the output is read with what the
+    // program said on its standard error, which few checks print.
+    void TearDown() override
+    {
+        if (HasFailure()) {
+            std::cerr << "The last run's standard error:\n" << last_err_ << '\n';
+        }
     }
 
     void remove_plotter() const
@@ -227,6 +239,7 @@ protected:
 
     ScratchDir scratch_;
     ScratchDir plotter_bin_;
+    std::string last_err_;
 };
 
 const std::string standard_input = "350 380\n3500 4000\n";
