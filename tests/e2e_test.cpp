@@ -188,11 +188,16 @@ protected:
         return s;
     }
 
-    ProcessResult run(const std::string& input, const Environment& extra = {})
+    ProcessResult run(const ProcessSetup& s, const std::string& input, int seconds = 30)
     {
-        ProcessResult r = run_process(setup(extra), input);
+        ProcessResult r = run_process(s, input, seconds);
         last_err_ = r.err;
         return r;
+    }
+
+    ProcessResult run(const std::string& input, const Environment& extra = {})
+    {
+        return run(setup(extra), input);
     }
 
     // A failed check on the status or the output is read with what the
@@ -388,7 +393,7 @@ TEST_P(StallingSweep, Ends)
     if (!on_windows()) {
         s.max_file_size = 4 << 20;
     }
-    const ProcessResult r = run_process(s, GetParam().input, 10);
+    const ProcessResult r = run(s, GetParam().input, 10);
     ASSERT_TRUE(r.ended) << "the sweep does not end";
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(temperatures(table()), temperatures(expected_table(GetParam().read)));
@@ -489,7 +494,7 @@ TEST_F(Tool, FullDiskKeepsTheEarlierTable)
     write_file(scratch_ / "Disol_ideal.dat", earlier);
     ProcessSetup s = setup();
     s.max_file_size = 10000;
-    const ProcessResult r = run_process(s, standard_input);
+    const ProcessResult r = run(s, standard_input);
     EXPECT_EQ(r.status, 1);
     expect_not_saved(r.err, "Disol_ideal.dat", "File too large");
     EXPECT_EQ(table(), earlier);
@@ -592,7 +597,7 @@ TEST_F(Tool, InterpreterThatCannotStartIsReported)
     ProcessSetup s = setup({{"ASAN_OPTIONS", "detect_leaks=0"}});  // the leak check forks
     s.argv = {scratch_ / "disol_ideal"};
     s.max_processes = 1;  // itself: the interpreter cannot be started
-    const ProcessResult r = run_process(s, standard_input);
+    const ProcessResult r = run(s, standard_input);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, dialogue);
     EXPECT_EQ(r.err, "\nNo se pudo ejecutar el int\xE9rprete de \xF3rdenes para abrir wgnuplot.\n");
@@ -636,12 +641,12 @@ protected:
         }
     }
 
-    ProcessResult run_as_nobody() const
+    ProcessResult run_as_nobody()
     {
         ProcessSetup s = setup();
         s.argv = {scratch_ / "disol_ideal"};
         s.as_nobody = true;
-        return run_process(s, standard_input);
+        return run(s, standard_input);
     }
 
     mode_t mode_of(const std::string& name) const
@@ -870,7 +875,7 @@ TEST_F(Tool, ConsoleWindowShowsTheLettersWhateverItsCodePage)
     s.argv = {"script", "-qec",
               std::string(DISOL_WINE) + " cmd /c 'chcp 850 >nul & disol_ideal.exe <nul'",
               "/dev/null"};
-    const ProcessResult r = run_process(s, "");
+    const ProcessResult r = run(s, "");
     ASSERT_TRUE(r.ended);
     const std::string screen =
         std::regex_replace(r.out, std::regex("\x1b\\[[?0-9;]*[A-Za-z]|\r"), "");
